@@ -40,7 +40,7 @@ TEST(ProfileRead, CutsLongValuesToTheBuffer) {
 TEST(ProfileRead, SurvivesBrokenFiles) {
     const std::string cases[] = {
         std::string("\xFF\xFE[\0d\0", 6),                    // truncated UTF-16
-        std::string("\xFF\xFE[\0default]\0\n\0k\0=\0v", 24),  // odd length
+        Utf16Le(u"[default]\nk=v") + "\x01",                 // odd length
         Utf16Le(u"[default]\r\nk=\xD800\r\n"),              // lone surrogate
         std::string("\x00\x01\x02\xFF\xFE\x80\x81", 7),     // binary
         "k=v\nno section at all\n",
