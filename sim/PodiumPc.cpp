@@ -274,11 +274,11 @@ class PodiumPc::Session : public QObject {
         SendFrame();
     }
 
+    // A frame still in flight stays so: its late acknowledgement is expected and sends nothing.
     void StopRemoteControl() {
         streaming_ = false;
         frameTimer_.stop();
         ackTimer_.stop();
-        inFlight_ = false;
     }
 
     void SendFrame() {
