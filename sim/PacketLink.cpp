@@ -174,6 +174,12 @@ int PacketLink::peerPort() const {
     return socket_->peerPort();
 }
 
+std::string PacketLink::Label() const {
+    std::string label = peer_ + (side_.empty() ? "" : ">" + side_);
+    label.resize(std::max<std::size_t>(label.size(), 6), ' ');
+    return label + " #" + std::to_string(connection_);
+}
+
 void PacketLink::Log(const char* dir, const CPacket& packet, std::size_t wireBytes) {
     JsonObject record;
     record.Str("peer", peer_);
@@ -184,11 +190,7 @@ void PacketLink::Log(const char* dir, const CPacket& packet, std::size_t wireByt
     record.Raw("packet", fields);
     log_.Write(record);
 
-    std::string label = peer_ + (side_.empty() ? "" : ">" + side_);
-    label.resize(std::max<std::size_t>(label.size(), 6), ' ');
-    log_.Console(label + " #" + std::to_string(connection_) + (dir[0] == 's' ? " -> " : " <- ") +
-                     PacketSummary(packet),
-                 IsChatty(packet));
+    log_.Console(Label() + (dir[0] == 's' ? " -> " : " <- ") + PacketSummary(packet), IsChatty(packet));
 }
 
 void PacketLink::Write(const std::vector<std::uint8_t>& bytes) {
@@ -288,7 +290,7 @@ void PacketLink::Read() {
 void PacketLink::Fail(const std::string& reason) {
     log_.Write(
         JsonObject().Str("event", "error").Str("peer", peer_).Int("conn", connection_).Str("reason", reason));
-    log_.Console(peer_ + " #" + std::to_string(connection_) + " protocol error: " + reason);
+    log_.Console(Label() + " protocol error: " + reason);
     Close(reason);
 }
 
@@ -304,8 +306,7 @@ void PacketLink::Close(const std::string& reason) {
     if (!side_.empty())
         record.Str("side", side_);
     log_.Write(record.Int("conn", connection_).Str("reason", reason));
-    log_.Console(peer_ + (side_.empty() ? "" : ">" + side_) + " #" + std::to_string(connection_) +
-                 " closed: " + reason);
+    log_.Console(Label() + " closed: " + reason);
     if (onClosed)
         onClosed(reason);
 }

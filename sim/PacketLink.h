@@ -75,6 +75,8 @@ class PacketLink : public QObject {
 
   private:
     void Read();
+    // "podium #3" for the console.
+    std::string Label() const;
     void Fail(const std::string& reason);
     void Log(const char* dir, const CPacket& packet, std::size_t wireBytes);
     void Write(const std::vector<std::uint8_t>& bytes);
