@@ -128,6 +128,9 @@ class PodiumPc::Session : public QObject {
             case PodiumEnd::kEndBadCount:
                 Send(u"[MV10000]0," + Utf8StringToWide(options_.endMessage) + u",extra");
                 break;
+            case PodiumEnd::kServerEnd:
+                Send(u"[MV10001]");
+                break;
             case PodiumEnd::kClose:
                 link_->Close("the teacher program leaves (scenario podium-close)");
                 break;
