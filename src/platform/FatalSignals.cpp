@@ -374,7 +374,8 @@ void WriteCrashReport(int fd, const CrashSignalInfo& info) {
     out.Text("\nProcess: ").Dec(::getpid()).Text("\n");
     out.Text("Signal: ").Dec(info.signal).Text(" ").Text(SignalName(info.signal)).Text("\n");
     out.Text("Code: ").Dec(info.code).Text(" ").Text(CodeName(info.signal, info.code)).Text("\n");
-    out.Text("Fault address: ").Hex(reinterpret_cast<uintptr_t>(info.address)).Text("\n");
+    if (info.code > 0)  // a fault raised by the processor, not a signal sent by someone
+        out.Text("Fault address: ").Hex(reinterpret_cast<uintptr_t>(info.address)).Text("\n");
     if (info.senderPid > 0)
         out.Text("Sent by process: ").Dec(info.senderPid).Text("\n");
     if (g_terminateReason[0])
