@@ -330,29 +330,38 @@ CPacket::CPacket(std::vector<MouseEventRecord>&& mouse)
     mouse.clear();
 }
 
-std::vector<std::uint8_t> CPacket::SerializeBody() const {
-    std::vector<std::uint8_t> out;
-    out.reserve(64 + data.size() + inner.size() + text.size() * 2 + mouseEvents.size() * kMouseRecordSize +
-                keyEvents.size() * kKeyRecordSize);
+std::size_t CPacket::EstimatedBodySize() const {
+    return 64 + data.size() + inner.size() + h1.size() + h2.size() + name.size() * 2 + text.size() * 2 +
+           targets.size() * 4 + mouseEvents.size() * kMouseRecordSize + keyEvents.size() * kKeyRecordSize;
+}
+
+void CPacket::AppendBody(std::vector<std::uint8_t>& out) const {
     wire::Writer w(out);
     w.U8(static_cast<std::uint8_t>(kind));
     WritePayload(w, *this);
+}
+
+std::vector<std::uint8_t> CPacket::SerializeBody() const {
+    std::vector<std::uint8_t> out;
+    out.reserve(EstimatedBodySize());
+    AppendBody(out);
     return out;
 }
 
 std::vector<std::uint8_t> CPacket::Serialize(std::uint8_t tick) const {
     if (!IsValidPacketKind(static_cast<std::uint8_t>(kind)))
         return {};
-    const std::vector<std::uint8_t> body = SerializeBody();
-    if (body.size() + 4 > kMaxPacketLength)
-        return {};
     std::vector<std::uint8_t> out;
-    out.reserve(kHeaderSize + body.size());
-    wire::Writer w(out);
+    out.reserve(kHeaderSize + EstimatedBodySize());
     const auto check = MakeCheckWord(tick);
-    w.Bytes(check.data(), check.size());
-    w.U32(static_cast<std::uint32_t>(body.size() + 4));
-    w.Bytes(body.data(), body.size());
+    out.assign(check.begin(), check.end());
+    out.resize(kHeaderSize);
+    AppendBody(out);
+    const std::size_t length = out.size() - 4;
+    if (length > kMaxPacketLength)
+        return {};
+    for (int i = 0; i < 4; ++i)
+        out[4 + i] = static_cast<std::uint8_t>(length >> (8 * i));
     return out;
 }
 

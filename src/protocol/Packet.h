@@ -140,6 +140,8 @@ class CPacket {
     std::vector<std::uint8_t> inner;
 
   private:
+    std::size_t EstimatedBodySize() const;
+    void AppendBody(std::vector<std::uint8_t>& out) const;
     bool Send(ByteStream& stream) const;
     bool Receive(ByteStream& stream);
 };
