@@ -119,7 +119,7 @@ void CSession::OnSocketConnected(CTCPSocket&, int error) {
         return;
     // Only the login server's connect fails loudly; later connects are decided by their time-out.
     if (podium_.address().empty()) {
-        host_.SetShown(true);
+        Show(true);
         End(Str(205));
     }
 }
@@ -186,10 +186,13 @@ void CSession::LoginPhase(CPacket& packet) {
 }
 
 void CSession::InvalidAnswer() {
+    // A window that was never shown ends at once on its close request; the handshake must not go on
+    // behind the message meanwhile (and show the window, which would turn the close into a question).
+    if (!mainVisible_)
+        Halt();
     host_.HideLoading();
     host_.ShowMessage(Str(232));
-    if (!ended_)
-        host_.CloseMainWindow();
+    host_.CloseMainWindow();
 }
 
 void CSession::OnLoginGreeting(std::u16string_view args) {
@@ -330,8 +333,8 @@ bool CSession::AttachDirectSocket(int descriptor) {
 
 void CSession::OnKeepAlive() {
     SendText(msg::KeepAlive());
-    const auto silence = Now() - rh_.LastHeard();
-    const bool valid = std::chrono::abs(silence) <= std::chrono::days(kMaxValidDays);
+    const auto silence = std::chrono::duration_cast<std::chrono::milliseconds>(Now() - rh_.LastHeard());
+    const bool valid = std::chrono::abs(silence).count() <= kMaxValidDays * 24 * 3600 * 1000;
     if (valid && silence > timings_.silenceLimit) {
         keepAliveTimer_.stop();
         Heard();
@@ -373,7 +376,7 @@ void CSession::OnPasswordPrompt() {
     keepAliveTimer_.stop();
     passwordTimer_.start(timings_.passwordTimeoutMs);
     Heard();
-    host_.SetShown(false);
+    Show(false);
     promptOpen_ = true;
     QString password;
     const bool ok = host_.RunPasswordDialog(wrongPassword_ ? Str(1601) : QString(), &password);
@@ -388,7 +391,7 @@ void CSession::OnPasswordPrompt() {
 }
 
 void CSession::OnShowAfterPassword() {
-    host_.SetShown(true);
+    Show(true);
 }
 
 // ---- Ending ----
@@ -406,16 +409,25 @@ void CSession::Disconnect(std::u16string_view reason) {
     End(Str(229));
 }
 
-void CSession::End(const QString& text) {
-    if (ended_)
-        return;
-    // From here on nothing fires: the message below is modal, and the program ends after it.
+void CSession::Show(bool shown) {
+    mainVisible_ = shown;
+    host_.SetShown(shown);
+}
+
+void CSession::Halt() {
     ended_ = true;
     for (QTimer* timer : {&keepAliveTimer_, &connectTimeoutTimer_, &loginTimeoutTimer_, &promptTimer_,
                           &showTimer_, &passwordTimer_})
         timer->stop();
     for (CTCPSocket* socket : {&direct_, &loginSocket_, &relay_})
         socket->Close();
+}
+
+void CSession::End(const QString& text) {
+    if (ended_)
+        return;
+    // From here on nothing fires: the message below is modal, and the program ends after it.
+    Halt();
     host_.HideLoading();
     if (!text.isEmpty())
         host_.ShowMessage(text);

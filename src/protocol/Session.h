@@ -127,9 +127,13 @@ class CSession : public QObject, private SocketEvents {
     void OnPasswordPrompt();
     void OnShowAfterPassword();
 
-    // Every way the session ends: timers stopped, sockets closed, loading box hidden, `text` shown
-    // (when not empty), then the program ends.
+    // Every way the session ends: Halt, loading box hidden, `text` shown (when not empty), then the
+    // program ends.
     void End(const QString& text);
+    // Nothing of the session runs any more: timers stopped, sockets closed.
+    void Halt();
+    // The main-visible flag and the window with it.
+    void Show(bool shown);
     std::chrono::system_clock::time_point Now() const;
     void Heard() { rh_.SetLastHeard(Now()); }
     bool RelayKnown() const;
@@ -149,6 +153,7 @@ class CSession : public QObject, private SocketEvents {
     bool firstAttempt_ = false;
     bool wrongPassword_ = false;
     bool promptOpen_ = false;
+    bool mainVisible_ = false;
     bool ended_ = false;
 
     LoginTarget login_;

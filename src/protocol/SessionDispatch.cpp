@@ -75,7 +75,7 @@ void CSession::OnAcceptance(Source source) {
     SendOverTransport(CPacket(msg::Announce()), static_cast<int>(source));
     keepAliveTimer_.start(timings_.keepAliveMs);
     Heard();
-    host_.SetShown(true);
+    Show(true);
 }
 
 void CSession::OnDesktopSize(std::u16string_view args) {
