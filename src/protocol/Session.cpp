@@ -28,6 +28,10 @@ CSession::CSession(SessionHost& host, SessionTimings timings, QObject* parent)
         socket->SetNotify(this);
         socket->SetPacketDeadline(timings_.packetDeadlineMs);
     }
+    // Time-outs are the user's waits: they fire when due, not up to 5 % early.
+    for (QTimer* timer : {&keepAliveTimer_, &connectTimeoutTimer_, &loginTimeoutTimer_, &promptTimer_,
+                          &showTimer_, &passwordTimer_})
+        timer->setTimerType(Qt::PreciseTimer);
     for (QTimer* timer :
          {&connectTimeoutTimer_, &loginTimeoutTimer_, &promptTimer_, &showTimer_, &passwordTimer_})
         timer->setSingleShot(true);
@@ -58,7 +62,7 @@ std::chrono::system_clock::time_point CSession::Now() const {
 
 void CSession::After(int ms, std::function<void()> step) {
     // The waits let the loading box paint and settle before a connect; the session keeps running.
-    QTimer::singleShot(ms, this, [this, step = std::move(step)] {
+    QTimer::singleShot(ms, Qt::PreciseTimer, this, [this, step = std::move(step)] {
         if (!ended_)
             step();
     });
