@@ -1,22 +1,11 @@
 #include "login/TeacherId.h"
 
+#include "login/TrimText.h"
+
 namespace orvane {
-namespace {
-
-bool IsSpace(char16_t c) {
-    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f' || c == 0x3000 ||
-           c == 0x00A0;
-}
-
-}  // namespace
 
 std::u16string TrimTeacherId(std::u16string_view typed) {
-    size_t begin = 0, end = typed.size();
-    while (begin < end && IsSpace(typed[begin]))
-        ++begin;
-    while (end > begin && IsSpace(typed[end - 1]))
-        --end;
-    return std::u16string(typed.substr(begin, end - begin));
+    return TrimWhiteSpace(typed);
 }
 
 TeacherIdProblem CheckTeacherId(std::u16string_view trimmed) {

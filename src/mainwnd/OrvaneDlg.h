@@ -1,0 +1,118 @@
+// COrvaneDlg: the pad remote's only top-level window. A small borderless tool window, always on top
+// in the top-right corner, with eight feature buttons, a close button and a button that shrinks it to
+// a 70-pixel floating icon. It never takes the focus from other programs, and it stays hidden until
+// the session says it may be shown. GUI thread only.
+#pragma once
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QPixmap>
+#include <QPoint>
+#include <functional>
+#include <map>
+
+#include "login/RelayLookup.h"
+
+class QLabel;
+class QTimer;
+
+namespace orvane {
+
+class CImageButton;
+class CLoadingDlg;
+
+class COrvaneDlg : public QDialog {
+  public:
+    // What the window knows once the login dialog has closed with OK.
+    struct LoginResult {
+        QString teacherId;
+        QString serverAddress;
+        QString serverPort;
+    };
+    // Starts the connection to the login server; the session shows the window (SetShown) when the
+    // handshake allows it. Without a starter the window shows itself at once.
+    using SessionStarter = std::function<void(COrvaneDlg& window, const LoginResult& login)>;
+    // Handler of a feature command (1001-1008, 1630) before the feature code is there.
+    using CommandHandler = std::function<void(int id)>;
+
+    COrvaneDlg();
+    ~COrvaneDlg() override;
+
+    void SetSessionStarter(SessionStarter starter) { sessionStarter_ = std::move(starter); }
+    void SetCommandHandler(CommandHandler handler) { commandHandler_ = std::move(handler); }
+    // Lookup configuration and settings folder passed to the login dialog (tests and the demo).
+    void SetLookupConfig(RelayLookupConfig config) { lookupConfig_ = std::move(config); }
+    void SetProgramFolder(const std::string& folder) { programFolder_ = folder; }
+
+    // Runs the initialisation (login dialog included) and the window modally; returns when it ends.
+    int DoModal();
+
+    // The shown flag: while false the window stays hidden whatever asks to show it.
+    bool IsShown() const { return shown_; }
+    void SetShown(bool shown);
+
+    void ToggleCompact();
+    bool IsCompact() const { return compact_; }
+
+    CImageButton* Button(int id) const;
+    const LoginResult& Login() const { return login_; }
+
+    // The loading window of the connection progress, created on first use.
+    void ShowLoadingText(const QString& text);
+    void HideLoading();
+    CLoadingDlg* LoadingWindow() const { return loading_; }
+
+    // The exit question and its outcome (command 1: OK; 2 and 1628: Cancel).
+    void OnOk();
+    void OnCancel();
+
+    // Lays the window out again for the current primary screen (display change).
+    void OnDisplayChange();
+
+  protected:
+    void setVisible(bool visible) override;
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void accept() override { OnOk(); }
+    void reject() override { OnCancel(); }
+
+  private:
+    bool Initialise();
+    void CreateButtons();
+    void PlaceButtons();
+    void PlaceTopRight();
+    void OnCommand(int id);
+    void ShowAbout();
+    QRegion CompactMask() const;
+
+    bool shown_ = false;
+    bool compact_ = false;
+    QSize expandedSize_;
+    bool pressed_ = false;
+    bool moved_ = false;
+    QElapsedTimer pressTime_;
+    QPoint pressOffset_;
+    bool compositing_ = false;
+
+    QLabel* title_ = nullptr;
+    std::map<int, CImageButton*> buttons_;
+    QPixmap background_;
+    QPixmap compactIcon_;
+    QTimer* zOrderTimer_ = nullptr;
+    CLoadingDlg* loading_ = nullptr;
+
+    LoginResult login_;
+    SessionStarter sessionStarter_;
+    CommandHandler commandHandler_;
+    RelayLookupConfig lookupConfig_;
+    std::string programFolder_;
+};
+
+// True when a compositing manager runs on the display (per-pixel alpha windows work).
+bool CompositorRuns();
+
+}  // namespace orvane
