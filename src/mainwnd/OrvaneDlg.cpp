@@ -92,7 +92,23 @@ COrvaneDlg::~COrvaneDlg() {
 int COrvaneDlg::DoModal() {
     if (!Initialise())
         return kIdCancel;
-    return exec();
+    return RunLoop();
+}
+
+int COrvaneDlg::RunLoop() {
+    // Not QDialog::exec(): that shows the window, and a hidden dialog's done() would not end it.
+    setResult(0);
+    QEventLoop loop;
+    loop_ = &loop;
+    loop.exec(QEventLoop::DialogExec);
+    loop_ = nullptr;
+    return result();
+}
+
+void COrvaneDlg::done(int result) {
+    QDialog::done(result);
+    if (loop_ != nullptr)
+        loop_->exit();
 }
 
 bool COrvaneDlg::Initialise() {

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QPixmap>
 #include <QPoint>
 #include <functional>
@@ -46,6 +47,9 @@ class COrvaneDlg : public QDialog {
 
     // Runs the initialisation (login dialog included) and the window modally; returns when it ends.
     int DoModal();
+    // Runs the window's own modal loop until done(); the window may stay hidden all along.
+    int RunLoop();
+    void done(int result) override;
 
     // The shown flag: while false the window stays hidden whatever asks to show it.
     bool IsShown() const { return shown_; }
@@ -89,6 +93,7 @@ class COrvaneDlg : public QDialog {
     void ShowAbout();
     QRegion CompactMask() const;
 
+    QEventLoop* loop_ = nullptr;
     bool shown_ = false;
     bool compact_ = false;
     QSize expandedSize_;
