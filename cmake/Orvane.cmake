@@ -20,6 +20,7 @@ if(ORVANE_TSAN)
 endif()
 if(ORVANE_FUZZ)
   target_compile_options(orvane_options INTERFACE -fsanitize=fuzzer-no-link)
+  target_link_options(orvane_options INTERFACE -fsanitize=fuzzer-no-link)
 endif()
 
 # orvane_library(<name> SOURCES ... [PUBLIC_LIBS ...] [PRIVATE_LIBS ...])

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "security/CryptSettings.h"
+
 namespace orvane {
 
 struct ProductProfile {
@@ -12,9 +14,9 @@ struct ProductProfile {
     // classroom serves HTTPS and plain HTTP on this one port.
     std::string serviceHost = "127.0.0.1:48080";
     // Password of the enciphered text packets: 11 lowercase letters and 4 punctuation characters.
-    std::u16string packetPassword = u"tavelonpadr!@#$";
+    std::u16string packetPassword{kDefaultPacketPassword};
     // Key text of the connection password answer: 32 characters.
-    std::u16string aesKey = u"orvane-classroom-demo-aes-key-32";
+    std::u16string aesKey{kDefaultAesKeyText};
 };
 
 // Reads product.ini from `folder` (the program folder when empty); missing keys keep their defaults.

@@ -10,20 +10,12 @@
 #include "security/Base64.h"
 #include "security/CryptoCore.h"
 #include "security/MD5Hash.h"
+#include "support/Hex.h"
 
 namespace orvane::crypto {
 namespace {
 
-std::vector<std::uint8_t> Hex(std::string_view hex) {
-    std::string digits;
-    for (char c : hex)
-        if (c != ' ')
-            digits += c;
-    std::vector<std::uint8_t> out;
-    for (std::size_t i = 0; i + 1 < digits.size(); i += 2)
-        out.push_back(static_cast<std::uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
-    return out;
-}
+using orvane::testing::Hex;
 
 TEST(Rc4, KeyStreamMatchesRfc6229OnBothPaths) {
     Rc4Key key;
