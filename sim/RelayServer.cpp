@@ -104,6 +104,10 @@ void RelayServer::OnPadPacket(Session& session, const CPacket& packet) {
         session.pad->SendText(u"[FR10000]5");
         return;
     }
+    if (options_.relayFault == RelayFault::kBadRefusal) {
+        session.pad->SendText(u"[FR10000]5,1");
+        return;
+    }
     session.identified = true;
     if (options_.relayFault == RelayFault::kBadSession)
         session.pad->SendText(u"[FR00002]" + W(std::to_string(session.first)));

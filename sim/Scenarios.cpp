@@ -160,6 +160,11 @@ std::vector<Scenario> BuildScenarios() {
              ViaRelay(o);
              o.relayFault = RelayFault::kBadSession;
          }},
+        {"relay-bad-refusal", "relay", "via the relay; \"[FR10000]\" with 2 fields (invalid)",
+         [](S& o) {
+             ViaRelay(o);
+             o.relayFault = RelayFault::kBadRefusal;
+         }},
 
         {"password", "podium", "podium PC asks for the connection password (--password, default 1234)",
          [](S& o) {

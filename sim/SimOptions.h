@@ -55,6 +55,7 @@ enum class RelayFault {
     kNoTeacher,   // "[FR10000]5" in place of "[FR00002]"
     kDisconnect,  // "[MV10001]" in place of "[FR00002]"
     kBadSession,  // "[FR00002]" with 1 field
+    kBadRefusal,  // "[FR10000]" with 2 fields in place of "[FR00002]"
 };
 
 // The order in which the teacher program greets a new pad.
