@@ -13,10 +13,13 @@
 #include "app/CustomMessage.h"
 #include "app/IniFile.h"
 #include "app/Language.h"
+#include "app/ProductProfile.h"
 #include "app/Registry.h"
+#include "login/ConnectPswdDlg.h"
 #include "login/DialogLook.h"
 #include "login/LoginDlg.h"
 #include "mainwnd/Geometry.h"
+#include "security/CryptSettings.h"
 #include "uikit/Banner.h"
 #include "uikit/CaptionDrag.h"
 #include "uikit/CustomMsgDlg.h"
@@ -85,6 +88,7 @@ COrvaneDlg::COrvaneDlg()
 }
 
 COrvaneDlg::~COrvaneDlg() {
+    session_.reset();
     delete loading_;
     loading_ = nullptr;
 }
@@ -115,6 +119,9 @@ bool COrvaneDlg::Initialise() {
     shown_ = false;
     const std::string folder = programFolder_.empty() ? GetModuleFolder() : programFolder_;
     SetCompatLayerFlag(Utf8StringToWide(folder + "/TavelonOrvane"), u"HIGHDPIAWARE");
+    const ProductProfile product = LoadProductProfile(folder);
+    SetPacketPassword(product.packetPassword);
+    SetAesKeyText(product.aesKey);
     ConfigIni().Open("config.ini", folder);
     StoredAddress stored;
     LoadStoredAddress(stored, folder);
@@ -152,8 +159,10 @@ bool COrvaneDlg::Initialise() {
     if (QScreen* primary = QGuiApplication::primaryScreen())
         connect(primary, &QScreen::geometryChanged, this, [this] { OnDisplayChange(); });
 
-    if (sessionStarter_) {
-        sessionStarter_(*this, login_);
+    if (sessionEnabled_) {
+        session_ = std::make_unique<CSession>(static_cast<SessionHost&>(*this), timings_);
+        session_->Start({login_.teacherId.toStdU16String(), login_.serverAddress.toStdU16String(),
+                         login_.serverPort.toStdU16String()});
     } else {
         QTimer::singleShot(0, this, [this] { SetShown(true); });
     }
@@ -374,14 +383,70 @@ void COrvaneDlg::OnCommand(int id) {
         ShowCustomMessage(Str(215), QString(), 0);
 }
 
+void COrvaneDlg::ShowMessage(const QString& text) {
+    ShowCustomMessage(text, QString(), 0);
+}
+
+bool COrvaneDlg::RunPasswordDialog(const QString& errorLine, QString* password) {
+    CConnectPswdDlg dialog;
+    dialog.SetErrorText(errorLine);
+    openDialog_ = &dialog;
+    const int result = dialog.DoModal();
+    openDialog_ = nullptr;
+    if (result != kIdOk)
+        return false;
+    *password = dialog.Password();
+    return true;
+}
+
+bool COrvaneDlg::RunLoginDialog(LoginTarget* login) {
+    CLoginDlg dialog;
+    dialog.SetTeacherId(QString::fromStdU16String(login->teacherId));
+    dialog.SetLookupConfig(lookupConfig_);
+    dialog.SetSettingsFolder(programFolder_.empty() ? GetModuleFolder() : programFolder_);
+    openDialog_ = &dialog;
+    const int result = dialog.DoModal();
+    openDialog_ = nullptr;
+    if (result != kIdOk)
+        return false;
+    login->teacherId = dialog.TeacherId().toStdU16String();
+    login->host = dialog.ServerAddress().toStdU16String();
+    login->port = dialog.ServerPort().toStdU16String();
+    login_ = {dialog.TeacherId(), dialog.ServerAddress(), dialog.ServerPort()};
+    return true;
+}
+
+void COrvaneDlg::EndProgram() {
+    // The session may end from inside a dialog it opened (the password prompt's time limit).
+    if (openDialog_ != nullptr)
+        openDialog_->done(kIdCancel);
+    HideLoading();
+    done(kIdCancel);
+}
+
+void COrvaneDlg::SetButtonCheck(int id, bool checked) {
+    if (CImageButton* button = Button(id))
+        button->SetCheck(checked);
+}
+
+void COrvaneDlg::ShowMonitorButton(bool show) {
+    buttons_[1630]->setVisible(show);
+}
+
+QSize COrvaneDlg::PadScreenSize() const {
+    return PrimaryScreen().size();
+}
+
 void COrvaneDlg::OnDisplayChange() {
     const QRect screen = PrimaryScreen();
-    if (compact_)
-        return;
-    const QPoint lowerRight = geometry().bottomRight();
-    PlaceButtons();
-    if (!screen.contains(lowerRight))
-        PlaceTopRight();
+    if (!compact_) {
+        const QPoint lowerRight = geometry().bottomRight();
+        PlaceButtons();
+        if (!screen.contains(lowerRight))
+            PlaceTopRight();
+    }
+    if (session_)
+        session_->OnDisplayChanged();
 }
 
 }  // namespace orvane

@@ -13,6 +13,8 @@
 #include <map>
 
 #include "login/RelayLookup.h"
+#include "protocol/Session.h"
+#include "protocol/SessionHost.h"
 
 class QLabel;
 class QTimer;
@@ -22,7 +24,10 @@ namespace orvane {
 class CImageButton;
 class CLoadingDlg;
 
-class COrvaneDlg : public QDialog {
+class CConnectPswdDlg;
+class CLoginDlg;
+
+class COrvaneDlg : public QDialog, private SessionHost {
   public:
     // What the window knows once the login dialog has closed with OK.
     struct LoginResult {
@@ -30,16 +35,17 @@ class COrvaneDlg : public QDialog {
         QString serverAddress;
         QString serverPort;
     };
-    // Starts the connection to the login server; the session shows the window (SetShown) when the
-    // handshake allows it. Without a starter the window shows itself at once.
-    using SessionStarter = std::function<void(COrvaneDlg& window, const LoginResult& login)>;
     // Handler of a feature command (1001-1008, 1630) before the feature code is there.
     using CommandHandler = std::function<void(int id)>;
 
     COrvaneDlg();
     ~COrvaneDlg() override;
 
-    void SetSessionStarter(SessionStarter starter) { sessionStarter_ = std::move(starter); }
+    // After the login dialog the window starts the session, which shows the window when the handshake
+    // allows it. Without a session (layout tests) the window shows itself at once.
+    void SetSessionEnabled(bool enabled) { sessionEnabled_ = enabled; }
+    void SetSessionTimings(SessionTimings timings) { timings_ = std::move(timings); }
+    CSession* Session() const { return session_.get(); }
     void SetCommandHandler(CommandHandler handler) { commandHandler_ = std::move(handler); }
     // Lookup configuration and settings folder passed to the login dialog (tests and the demo).
     void SetLookupConfig(RelayLookupConfig config) { lookupConfig_ = std::move(config); }
@@ -53,7 +59,7 @@ class COrvaneDlg : public QDialog {
 
     // The shown flag: while false the window stays hidden whatever asks to show it.
     bool IsShown() const { return shown_; }
-    void SetShown(bool shown);
+    void SetShown(bool shown) override;
 
     void ToggleCompact();
     bool IsCompact() const { return compact_; }
@@ -62,8 +68,8 @@ class COrvaneDlg : public QDialog {
     const LoginResult& Login() const { return login_; }
 
     // The loading window of the connection progress, created on first use.
-    void ShowLoadingText(const QString& text);
-    void HideLoading();
+    void ShowLoadingText(const QString& text) override;
+    void HideLoading() override;
     CLoadingDlg* LoadingWindow() const { return loading_; }
 
     // The exit question and its outcome (command 1: OK; 2 and 1628: Cancel).
@@ -85,6 +91,16 @@ class COrvaneDlg : public QDialog {
     void reject() override { OnCancel(); }
 
   private:
+    // What the session asks of the window.
+    void ShowMessage(const QString& text) override;
+    bool RunPasswordDialog(const QString& errorLine, QString* password) override;
+    bool RunLoginDialog(LoginTarget* login) override;
+    void EndProgram() override;
+    void CloseMainWindow() override { OnCancel(); }
+    void SetButtonCheck(int id, bool checked) override;
+    void ShowMonitorButton(bool show) override;
+    QSize PadScreenSize() const override;
+
     bool Initialise();
     void CreateButtons();
     void PlaceButtons();
@@ -111,7 +127,10 @@ class COrvaneDlg : public QDialog {
     CLoadingDlg* loading_ = nullptr;
 
     LoginResult login_;
-    SessionStarter sessionStarter_;
+    bool sessionEnabled_ = true;
+    SessionTimings timings_;
+    std::unique_ptr<CSession> session_;
+    QDialog* openDialog_ = nullptr;  // the login or password dialog the session opened
     CommandHandler commandHandler_;
     RelayLookupConfig lookupConfig_;
     std::string programFolder_;

@@ -32,6 +32,7 @@ class MainWindowTest : public ::testing::Test {
         RelayLookupConfig config;
         config.serviceHost = service_.HostPort();
         window_.SetLookupConfig(config);
+        window_.SetSessionEnabled(false);
         window_.SetProgramFolder(folder_.path());
     }
     void TearDown() override { SetRegistryRootFolder({}); }
