@@ -5,7 +5,7 @@
 
 #include "app/CrashHandler.h"
 #include "app/OrvaneApp.h"
-#include "app/PlaceholderMainWindow.h"
+#include "mainwnd/MainWindowRunner.h"
 #include "util/Text.h"
 
 int main(int argc, char** argv) {
@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         arguments.push_back(orvane::Utf8StringToWide(argv[i]));
 
-    orvane::COrvaneApp app(orvane::RunPlaceholderMainWindow);
+    orvane::COrvaneApp app(orvane::RunOrvaneMainWindow);
     app.InitInstance(arguments);
     return app.ExitInstance();
 }

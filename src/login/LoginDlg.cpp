@@ -1,0 +1,172 @@
+#include "login/LoginDlg.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QTimer>
+
+#include "app/CustomMessage.h"
+#include "app/IniFile.h"
+#include "app/Language.h"
+#include "app/Registry.h"
+#include "login/DialogLook.h"
+#include "login/TeacherId.h"
+#include "uikit/CaptionDrag.h"
+#include "uikit/CustomMsgDlg.h"
+#include "uikit/ImageButton.h"
+#include "uikit/Scale.h"
+
+namespace orvane {
+
+CLoginDlg::CLoginDlg(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setWindowTitle(QStringLiteral("Tavelon Orvane"));
+    setWindowIcon(LoadIcon(128));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+
+    title_ =
+        MakeTextLine(this, Str(2700), kCaptionTextColor, UiFont(13, true), Qt::AlignLeft | Qt::AlignVCenter);
+    title_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    label_ =
+        MakeTextLine(this, Str(2702), kLabelTextColor, UiFont(12, true), Qt::AlignLeft | Qt::AlignVCenter);
+    edit_ = MakeEditField(this, UiFont(12, true), false);
+    message_ = MakeTextLine(this, QString(), kLabelTextColor, UiFont(12, true), Qt::AlignCenter);
+    message_->setStyleSheet(QStringLiteral("QLabel { color: %1; background: %2; }")
+                                .arg(kLabelTextColor.name(), kClientColor.name()));
+
+    ok_ = MakeDialogButton(this, 160, 161);
+    cancel_ = MakeDialogButton(this, 184, 185);
+    close_ = MakeDialogButton(this, 137, 137);
+    connect(ok_, &QAbstractButton::clicked, this, [this] { OnOk(); });
+    connect(cancel_, &QAbstractButton::clicked, this, [this] { reject(); });
+    connect(close_, &QAbstractButton::clicked, this, [this] { reject(); });
+
+    topmostTimer_ = new QTimer(this);
+    topmostTimer_->setSingleShot(true);
+    connect(topmostTimer_, &QTimer::timeout, this, [this] { raise(); });
+
+    new CaptionDrag(this, [] { return Scaled(38); });
+    Layout();
+}
+
+CImageButton* CLoginDlg::Button(int id) const {
+    switch (id) {
+        case 1:
+            return ok_;
+        case 2:
+            return cancel_;
+        case 1628:
+            return close_;
+        default:
+            return nullptr;
+    }
+}
+
+void CLoginDlg::Layout() {
+    setFixedSize(Scaled(378, 304));
+    title_->setGeometry(Scaled(6, 12, 287, 13));
+    message_->setGeometry(Scaled(23, 148, 334, 18));
+    edit_->setGeometry(Scaled(132, 184, 194, 18));
+    label_->setGeometry(Scaled(21, 186, 89, 12));
+    ok_->setGeometry(Scaled(220, 260, 67, 34));
+    cancel_->setGeometry(Scaled(289, 260, 67, 34));
+    close_->setGeometry(Scaled(337, 0, 39, 34));
+    pictures_.clear();
+}
+
+int CLoginDlg::DoModal() {
+    CenterOnDesktop(this);
+    return exec();
+}
+
+void CLoginDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    edit_->setText(teacherId_);
+    edit_->selectAll();
+    edit_->setFocus();
+    activateWindow();
+    message_->clear();
+    topmostTimer_->start(500);
+}
+
+QPixmap& CLoginDlg::Picture(int id, const QRect& rect) {
+    QPixmap& picture = pictures_[id];
+    if (picture.size() != rect.size())
+        picture = LoadImage(id, rect.size());
+    return picture;
+}
+
+void CLoginDlg::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    PaintDialogFrame(painter, *this);
+    for (const auto& [id, rect] :
+         {std::pair{163, Scaled(0, 39, 376, 89)}, std::pair{162, Scaled(104, 178, 252, 29)},
+          std::pair{164, Scaled(18, 250, 341, 2)}})
+        painter.drawPixmap(rect.topLeft(), Picture(id, rect));
+}
+
+void CLoginDlg::keyPressEvent(QKeyEvent* event) {
+    if (busy_)
+        return;
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        OnOk();
+        return;
+    }
+    QDialog::keyPressEvent(event);  // Escape runs reject()
+}
+
+void CLoginDlg::accept() {
+    OnOk();
+}
+
+void CLoginDlg::reject() {
+    if (busy_)
+        return;
+    topmostTimer_->stop();
+    done(kIdCancel);
+}
+
+void CLoginDlg::OnOk() {
+    if (busy_)
+        return;
+    topmostTimer_->stop();
+    teacherId_ = QString::fromStdU16String(TrimTeacherId(edit_->text().toStdU16String()));
+    const TeacherIdProblem problem = CheckTeacherId(teacherId_.toStdU16String());
+    if (problem != TeacherIdProblem::kNone) {
+        ShowCustomMessage(Str(TeacherIdMessageId(problem)), QString(), 0);
+        edit_->setFocus();
+        return;
+    }
+
+    // The lookup holds the dialog: its line is painted first, and while the request runs the window
+    // keeps painting but takes no input.
+    busy_ = true;
+    message_->setText(Str(1106));
+    PumpMessages(100);
+    GuardSettingsFile(settingsFolder_);
+    RelayLookupConfig config = lookupConfig_;
+    if (!config.loadString)
+        config.loadString = [](int id) { return LoadString(id); };
+    if (!config.http.pump)
+        config.http.pump = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    RelayLookup(teacherId_.toStdU16String(), fields_, config);
+    busy_ = false;
+
+    if (fields_.result != u"false") {
+        WriteSetting(u"default", u"rsip", fields_.serverAddress);
+        WriteSetting(u"default", u"rsport", fields_.serverPort);
+    } else if (fields_.code != u"404") {
+        message_->setText(QString::fromStdU16String(fields_.message));
+        return;
+    } else {
+        fields_.serverAddress = SettingIni().GetString(u"default", u"rsip", u"");
+        fields_.serverPort = SettingIni().GetString(u"default", u"rsport", u"");
+    }
+    ProfileWriteString(u"config", u"teacherid", teacherId_.toStdU16String());
+    edit_->setText(teacherId_);
+    done(kIdOk);
+}
+
+}  // namespace orvane
