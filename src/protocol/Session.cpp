@@ -23,7 +23,10 @@ QString Q(std::u16string_view text) {
 }  // namespace
 
 CSession::CSession(SessionHost& host, SessionTimings timings, QObject* parent)
-    : QObject(parent), host_(host), timings_(std::move(timings)) {
+    : QObject(parent),
+      host_(host),
+      timings_(std::move(timings)),
+      mailbox_([this](std::unique_ptr<CPacket> packet) { SendOverTransport(std::move(*packet), mode_); }) {
     for (CTCPSocket* socket : {&direct_, &loginSocket_, &relay_}) {
         socket->SetNotify(this);
         socket->SetPacketDeadline(timings_.packetDeadlineMs);
@@ -315,9 +318,7 @@ bool CSession::SendOverTransport(CPacket packet, int mode) {
 }
 
 void CSession::PostPacket(std::unique_ptr<CPacket> packet) {
-    std::shared_ptr<CPacket> owned(std::move(packet));
-    QMetaObject::invokeMethod(
-        this, [this, owned] { SendOverTransport(std::move(*owned), mode_); }, Qt::QueuedConnection);
+    mailbox_.Post(std::move(packet));
 }
 
 void CSession::OnDisplayChanged() {
