@@ -3,6 +3,8 @@
 // are dispatched in SessionDispatch.cpp.
 #include "protocol/Session.h"
 
+#include <QThread>
+
 #include "app/Language.h"
 #include "app/Registry.h"
 #include "security/Crypt256.h"
@@ -54,6 +56,7 @@ CSession::~CSession() {
 }
 
 void CSession::Start(const LoginTarget& login) {
+    Q_ASSERT(QThread::currentThread() == thread());
     login_ = login;
     method_ = kMethodDirect;
     ConnectLoginServer();
@@ -322,6 +325,7 @@ void CSession::PostPacket(std::unique_ptr<CPacket> packet) {
 }
 
 void CSession::OnDisplayChanged() {
+    Q_ASSERT(QThread::currentThread() == thread());
     const QSize screen = host_.PadScreenSize();
     SendText(msg::PadScreenSize(screen.width(), screen.height()));
 }
@@ -402,6 +406,7 @@ void CSession::OnShowAfterPassword() {
 // ---- Ending ----
 
 void CSession::Disconnect(std::u16string_view reason) {
+    Q_ASSERT(QThread::currentThread() == thread());
     if (ended_)
         return;
     DebugLog("session: disconnect (%s)", WideToUtf8String(reason).c_str());
