@@ -68,7 +68,7 @@ std::string Classroom::ProductIni() const {
 }
 
 bool Classroom::Start(std::string& error) {
-    log_ = std::make_unique<EventLog>(options_.logPath, true, options_.verbose);
+    log_ = std::make_unique<EventLog>(options_.logPath, !options_.quiet, options_.verbose);
     if (!log_->ok()) {
         error = "cannot write the log file " + options_.logPath;
         return false;

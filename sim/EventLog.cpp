@@ -1,5 +1,6 @@
 #include "sim/EventLog.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace orvane::sim {
@@ -124,8 +125,10 @@ void EventLog::Check(const std::string& peer, int connection, const std::string&
               .Str("what", what)
               .Bool("ok", problems.empty())
               .Raw("problems", list + "]"));
+    std::string label = peer;
+    label.resize(std::max<std::size_t>(label.size(), 6), ' ');
     for (const std::string& p : problems)
-        Console(peer + " #" + std::to_string(connection) + " " + what + " refused: " + p);
+        Console(label + " #" + std::to_string(connection) + " " + what + " refused: " + p);
 }
 
 void EventLog::Console(std::string_view line, bool chatty) {

@@ -174,6 +174,12 @@ int PacketLink::peerPort() const {
     return socket_->peerPort();
 }
 
+std::string PacketLink::Label() const {
+    std::string label = peer_ + (side_.empty() ? "" : ">" + side_);
+    label.resize(std::max<std::size_t>(label.size(), 6), ' ');
+    return label + " #" + std::to_string(connection_);
+}
+
 void PacketLink::Log(const char* dir, const CPacket& packet, std::size_t wireBytes) {
     JsonObject record;
     record.Str("peer", peer_);
@@ -184,11 +190,7 @@ void PacketLink::Log(const char* dir, const CPacket& packet, std::size_t wireByt
     record.Raw("packet", fields);
     log_.Write(record);
 
-    std::string label = peer_ + (side_.empty() ? "" : ">" + side_);
-    label.resize(std::max<std::size_t>(label.size(), 6), ' ');
-    log_.Console(label + " #" + std::to_string(connection_) + (dir[0] == 's' ? " -> " : " <- ") +
-                     PacketSummary(packet),
-                 IsChatty(packet));
+    log_.Console(Label() + (dir[0] == 's' ? " -> " : " <- ") + PacketSummary(packet), IsChatty(packet));
 }
 
 void PacketLink::Write(const std::vector<std::uint8_t>& bytes) {
@@ -219,6 +221,35 @@ void PacketLink::SendBody(std::span<const std::uint8_t> body, const CPacket& par
     Write(bytes);
 }
 
+PacketCut CutPacket(std::span<const std::uint8_t> bytes, CPacket& out) {
+    PacketCut cut;
+    if (bytes.size() >= 4 && !IsCheckWord(bytes.data())) {
+        cut.status = PacketCut::kBad;
+        cut.problem = "bad check word";
+        return cut;
+    }
+    if (bytes.size() < 8)
+        return cut;
+    const std::int32_t length = static_cast<std::int32_t>(bytes[4] | (bytes[5] << 8) | (bytes[6] << 16) |
+                                                          (static_cast<std::uint32_t>(bytes[7]) << 24));
+    if (length <= 4 || static_cast<std::uint32_t>(length) > kMaxPacketLength) {
+        cut.status = PacketCut::kBad;
+        cut.problem = "bad length field " + std::to_string(length);
+        return cut;
+    }
+    const std::size_t total = 4 + static_cast<std::size_t>(length);
+    if (bytes.size() < total)
+        return cut;
+    if (!CPacket::ParseBody(bytes.data() + 8, total - 8, out)) {
+        cut.status = PacketCut::kBad;
+        cut.problem = "malformed packet of kind " + std::to_string(bytes[8]);
+        return cut;
+    }
+    cut.status = PacketCut::kPacket;
+    cut.size = total;
+    return cut;
+}
+
 void PacketLink::Read() {
     if (closed_)
         return;
@@ -226,41 +257,21 @@ void PacketLink::Read() {
     buffer_.insert(buffer_.end(), chunk.begin(), chunk.end());
     std::size_t offset = 0;
     while (!closed_) {
-        const std::size_t left = buffer_.size() - offset;
-        const std::uint8_t* p = buffer_.data() + offset;
-        if (left >= 4 && !IsCheckWord(p)) {
-            Fail("bad check word");
-            return;
-        }
-        if (left < 8)
-            break;
-        const std::int32_t length = static_cast<std::int32_t>(p[4] | (p[5] << 8) | (p[6] << 16) |
-                                                              (static_cast<std::uint32_t>(p[7]) << 24));
-        if (length <= 4 || static_cast<std::uint32_t>(length) > kMaxPacketLength) {
-            Fail("bad length field " + std::to_string(length));
-            return;
-        }
-        const std::size_t total = 4 + static_cast<std::size_t>(length);
-        if (left < total)
-            break;
-        const std::span<const std::uint8_t> body(p + 8, total - 8);
         CPacket packet;
-        if (!CPacket::ParseBody(body.data(), body.size(), packet)) {
-            Fail("malformed packet of kind " + std::to_string(body[0]));
+        const PacketCut cut = CutPacket(std::span(buffer_).subspan(offset), packet);
+        if (cut.status == PacketCut::kBad) {
+            Fail(cut.problem);
             return;
         }
+        if (cut.status == PacketCut::kNeedMore)
+            break;
+        const std::size_t total = cut.size;
+        const std::span<const std::uint8_t> body(buffer_.data() + offset + 8, total - 8);
         Log("recv", packet, total);
         if (packet.kind == PacketKind::kText && packet.digest != TextPacketDigest(packet.text))
-            log_.Write(JsonObject()
-                           .Str("event", "check")
-                           .Str("peer", peer_)
-                           .Int("conn", connection_)
-                           .Str("what", "digest")
-                           .Bool("ok", false)
-                           .Str("expected", Utf8(TextPacketDigest(packet.text)))
-                           .Str("got", Utf8(packet.digest)));
-        // The body must outlive the handler even if the handler reads more; keep the buffer as is
-        // until the handler returns.
+            log_.Check(peer_, connection_, "digest",
+                       {"expected " + Utf8(TextPacketDigest(packet.text)) + ", got " + Utf8(packet.digest)});
+        // `body` points into the buffer, which stays as it is until the handler has returned.
         if (onPacket)
             onPacket(packet, body);
         offset += total;
@@ -279,7 +290,7 @@ void PacketLink::Read() {
 void PacketLink::Fail(const std::string& reason) {
     log_.Write(
         JsonObject().Str("event", "error").Str("peer", peer_).Int("conn", connection_).Str("reason", reason));
-    log_.Console(peer_ + " #" + std::to_string(connection_) + " protocol error: " + reason);
+    log_.Console(Label() + " protocol error: " + reason);
     Close(reason);
 }
 
@@ -295,8 +306,7 @@ void PacketLink::Close(const std::string& reason) {
     if (!side_.empty())
         record.Str("side", side_);
     log_.Write(record.Int("conn", connection_).Str("reason", reason));
-    log_.Console(peer_ + (side_.empty() ? "" : ">" + side_) + " #" + std::to_string(connection_) +
-                 " closed: " + reason);
+    log_.Console(Label() + " closed: " + reason);
     if (onClosed)
         onClosed(reason);
 }

@@ -33,6 +33,18 @@ bool IsChatty(const CPacket& packet);
 // Splits a message text's argument part at every ",", keeping empty fields.
 std::vector<std::u16string> SplitArgs(std::u16string_view args);
 
+// One step of cutting a received byte stream into packets.
+struct PacketCut {
+    enum Status { kNeedMore, kPacket, kBad } status = kNeedMore;
+    std::size_t size = 0;  // kPacket: the bytes the packet took, check word included
+    std::string problem;   // kBad: why the stream cannot go on
+};
+
+// Looks at the start of `bytes` (untrusted): a whole packet is parsed into `out`; a bad check word,
+// a length of 0 or below or above kMaxPacketLength, or a malformed packet makes the stream bad; a
+// check word is judged as soon as its four bytes are there.
+PacketCut CutPacket(std::span<const std::uint8_t> bytes, CPacket& out);
+
 class PacketLink : public QObject {
   public:
     // `socket` is connected (or connecting) and becomes this link's child. `peer` names the peer in
@@ -63,6 +75,8 @@ class PacketLink : public QObject {
 
   private:
     void Read();
+    // "podium #3" for the console.
+    std::string Label() const;
     void Fail(const std::string& reason);
     void Log(const char* dir, const CPacket& packet, std::size_t wireBytes);
     void Write(const std::vector<std::uint8_t>& bytes);

@@ -128,6 +128,9 @@ class PodiumPc::Session : public QObject {
             case PodiumEnd::kEndBadCount:
                 Send(u"[MV10000]0," + Utf8StringToWide(options_.endMessage) + u",extra");
                 break;
+            case PodiumEnd::kServerEnd:
+                Send(u"[MV10001]");
+                break;
             case PodiumEnd::kClose:
                 link_->Close("the teacher program leaves (scenario podium-close)");
                 break;
@@ -274,11 +277,11 @@ class PodiumPc::Session : public QObject {
         SendFrame();
     }
 
+    // A frame still in flight stays so: its late acknowledgement is expected and sends nothing.
     void StopRemoteControl() {
         streaming_ = false;
         frameTimer_.stop();
         ackTimer_.stop();
-        inFlight_ = false;
     }
 
     void SendFrame() {

@@ -73,6 +73,7 @@ enum class PodiumEnd {
     kNone,
     kEndMessage,   // "[MV10000]" with 2 fields: the pad shows the text and quits
     kEndBadCount,  // "[MV10000]" with 3 fields
+    kServerEnd,    // "[MV10001]", which the pad must ignore once it talks to the podium PC
     kClose,        // drops the connection
 };
 

@@ -268,11 +268,14 @@ TEST(ClassroomProcess, DirectHandshakeAndRemoteControl) {
               (std::vector<std::string>{"[RC00022]1,Reserved,Reserved", "[RC00001]3.0.1.1007", "[RC00003]",
                                         "[RC00013]on", "[RC00012]on", "[RC00004]", "[RC00006]1", "[RC00006]2",
                                         "[RC00023]2", "[RC00006]3", "[RC00005]", "[RC00006]4", "[RC00003]"}));
-    // The login server checked the identification and found it right.
+    // The login server checked the identification; nothing the scripted pad sent failed a check.
     bool checked = false;
-    for (const QJsonObject& r : log)
+    for (const QJsonObject& r : log) {
         if (r["peer"] == "login" && r["event"] == "check")
             checked = r["ok"].toBool();
+        EXPECT_FALSE(r["event"] == "check" && !r["ok"].toBool()) << QJsonDocument(r).toJson().toStdString();
+        EXPECT_NE(r["event"], "error");
+    }
     EXPECT_TRUE(checked);
     // Frames went out one at a time: each frame after the first follows the ack of the one before.
     int lastAck = 0, frames = 0;
@@ -292,6 +295,85 @@ TEST(ClassroomProcess, DirectHandshakeAndRemoteControl) {
         }
     }
     EXPECT_EQ(frames, 4);
+}
+
+// Connects to the podium PC and goes as far as the desktop status after the announcement.
+void Announce(PadConnection& podium, int port, const std::string& version, std::size_t statusMessages) {
+    ASSERT_TRUE(podium.Connect(port));
+    EXPECT_EQ(podium.ReceiveText(), "[MV00094]" + version);
+    EXPECT_EQ(podium.ReceiveText(), "[MV00007]");
+    podium.SendText(u"[RC00022]1,Reserved,Reserved");
+    podium.SendText(u"[RC00001]3.0.1.1007");
+    for (std::size_t i = 0; i < statusMessages; ++i)
+        podium.ReceiveText();
+}
+
+TEST(ClassroomProcess, EveryThirtiethFrameIsWhole) {
+    SimProcess sim(
+        {"--scenario", "one-monitor", "--fps", "60", "--monitor-size", "640x480", "--tile-size", "64x48"});
+    ASSERT_TRUE(sim.ready()) << sim.Stderr();
+    PadConnection podium;
+    Announce(podium, sim.podium(), "2.0.1.1080", 6);
+    podium.SendText(u"[RC00004]");
+    for (int i = 0; i < 6; ++i)
+        podium.ReceiveText();
+    const sim::FrameGeometry g{640, 480, 64, 48, 0};
+    for (int number = 1; number <= 32; ++number) {
+        auto frame = podium.Receive();
+        ASSERT_TRUE(frame);
+        ASSERT_EQ(frame->packet.tagValue, number);
+        auto decoded = DecodeFrame(frame->packet, g);
+        ASSERT_TRUE(decoded);
+        const bool whole = number == 1 || number == 31;
+        EXPECT_EQ(decoded->tiles, whole ? sim::AllTiles(g) : sim::ChangedTiles(g, number))
+            << "frame " << number;
+        podium.SendText(u"[RC00006]" + W(std::to_string(number)));
+    }
+    EXPECT_EQ(sim.Terminate(), 0);
+}
+
+// The desktop the teacher program reports, by version and monitor count.
+TEST(ClassroomProcess, MonitorsAndOldTeacherVersions) {
+    {
+        SimProcess sim({"--scenario", "three-monitors"});
+        ASSERT_TRUE(sim.ready()) << sim.Stderr();
+        PadConnection podium;
+        Announce(podium, sim.podium(), "2.0.1.1080", 0);
+        EXPECT_EQ(podium.ReceiveText(), "[RH00001]3840,720");
+        podium.ReceiveText();
+        EXPECT_EQ(podium.ReceiveText(), "[RH00009]3,1,0,0,1280,720");
+        EXPECT_EQ(podium.ReceiveText(), "[RH00010]3,0,0,3840,720");
+        podium.ReceiveText();
+        podium.ReceiveText();
+        podium.SendText(u"[RC00023]3");
+        EXPECT_EQ(podium.ReceiveText(), "[RH00009]3,3,2560,0,3840,720");
+        EXPECT_EQ(podium.ReceiveText(), "[RH00010]3,0,0,3840,720");
+        podium.SendText(u"[RC00023]4");  // out of range: the selection stays
+        EXPECT_EQ(podium.ReceiveText(), "[RH00009]3,3,2560,0,3840,720");
+        EXPECT_EQ(sim.Terminate(), 0);
+    }
+    {
+        // Before 2.0.1.1068 the picture follows the pad's screen and the pad's tile rule; before
+        // 2.0.1.1028 the switches are not answered.
+        SimProcess sim({"--scenario", "podium-old"});
+        ASSERT_TRUE(sim.ready()) << sim.Stderr();
+        PadConnection podium;
+        Announce(podium, sim.podium(), "2.0.1.1000", 4);
+        podium.SendText(u"[RC00010]1920,1200");
+        podium.SendText(u"[RC00013]on");
+        podium.SendText(u"[RC00004]");
+        EXPECT_EQ(podium.ReceiveText(), "[RH00001]1920,1200");
+        EXPECT_EQ(podium.ReceiveText(), "[RH00007]120,150");
+        EXPECT_EQ(podium.ReceiveText(), "[RH00009]1,1,0,0,1920,1200");
+        EXPECT_EQ(podium.ReceiveText(), "[RH00010]1,0,0,1920,1200");
+        auto frame = podium.Receive();
+        ASSERT_TRUE(frame);
+        const sim::FrameGeometry g{1920, 1200, 120, 150, 0};
+        auto decoded = DecodeFrame(frame->packet, g);
+        ASSERT_TRUE(decoded);
+        EXPECT_EQ(decoded->tiles.size(), 128u);
+        EXPECT_EQ(sim.Terminate(), 0);
+    }
 }
 
 TEST(ClassroomProcess, RelayHandshakeWithPassword) {
