@@ -42,7 +42,7 @@ def text_width(text, size, bold=True):
     width = 0.0
     for ch in text:
         if ord(ch) >= 0x1100:
-            width += size * 0.95
+            width += size * 0.9
         elif ch == " ":
             width += size * 0.3
         elif ch.isupper():
@@ -147,8 +147,8 @@ def big_button(icon, text, st):
 def small_button(icon, text, st):
     w, h = 56, 28
     body = tile(w, h, st)
-    body += place(icon(st["ink"]), 4, 6, 16)
-    body += label(text, 37, 18, 10, st["text"], 32)
+    body += place(icon(st["ink"]), 3, 7, 14)
+    body += label(text, 36.5, 18, 10, st["text"], 35)
     return w, h, body
 
 
@@ -158,9 +158,9 @@ def main_window():
     feature_buttons = [
         # ids in the order normal, hover, disabled, checked
         ((142, 151, 179, 150), icon_remote, "원격제어", "Remote", big_button),
-        ((143, 153, 180, 152), icon_screen_up, "화면올림", "Screen Up", big_button),
-        ((145, 157, 181, 156), icon_touch_lock, "터치잠금", "Lock Pads", big_button),
-        ((139, 147, 178, 146), icon_broadcast, "화면전송", "Broadcast", big_button),
+        ((143, 153, 180, 152), icon_screen_up, "화면올림", "Share", big_button),
+        ((145, 157, 181, 156), icon_touch_lock, "터치잠금", "Lock", big_button),
+        ((139, 147, 178, 146), icon_broadcast, "화면전송", "Cast", big_button),
         ((140, None, None, None), icon_keyboard, "키보드", "Keys", small_button),
         ((186, 187, None, None), icon_monitor, "모니터", "Monitor", small_button),
         ((141, None, None, None), icon_note, "판서", "Note", small_button),

@@ -75,8 +75,11 @@ bool COrvaneApp::InitSocketSupport() {
 
 void COrvaneApp::RegisterWindowClass() {
     // The program's outward identity: the window class the desktop groups its windows under.
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Tavelon Orvane"));
     QGuiApplication::setDesktopFileName(QStringLiteral("tavelon-orvane"));
+    // The program ends when its main window ends, never because no window happens to be visible
+    // (the main window stays hidden while the loading box and the login dialog come and go, and a
+    // closing box would otherwise post a quit that ends the next modal loop at once).
+    QGuiApplication::setQuitOnLastWindowClosed(false);
 }
 
 void COrvaneApp::ReadLanguageCode() {

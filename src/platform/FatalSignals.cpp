@@ -266,11 +266,12 @@ void WriteThreads(Out& out) {
     ::close(fd);
 }
 
-void StartReporter() {
+// Starts the reporter and waits for it; returns a line for the report's end.
+const char* StartReporter(int* pidOut, int* statusOut) {
     if (g_reporterProgram[0] == '\0')
-        return;
+        return "Reporter: none\n";
     if (g_blocker && g_blocker->load())
-        return;
+        return "Reporter: skipped, a message was open\n";
     char* argv[kMaxReporterArgs + 3];
     argv[0] = g_reporterProgram;
     for (size_t i = 0; i < g_reporterArgCount; ++i)
@@ -307,10 +308,11 @@ void StartReporter() {
         ::_exit(127);
     }
     if (child < 0)
-        return;
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        return "Reporter: could not start\n";
+    *pidOut = child;
+    while (::waitpid(child, statusOut, 0) < 0 && errno == EINTR) {
     }
+    return "Reporter: ended\n";
 }
 
 void OnFatalSignal(int signal, siginfo_t* info, void* context) {
@@ -333,7 +335,18 @@ void OnFatalSignal(int signal, siginfo_t* info, void* context) {
         WriteCrashReport(fd, crash);
         ::close(fd);
     }
-    StartReporter();
+    int reporter = 0;
+    int status = -1;
+    const char* outcome = StartReporter(&reporter, &status);
+    const int again = ::open(g_reportPath, O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (again >= 0) {
+        Out out(again);
+        out.Text(outcome);
+        if (reporter > 0)
+            out.Text("Reporter process: ").Dec(reporter).Text(", wait status ").Dec(status).Text("\n");
+        out.Flush();
+        ::close(again);
+    }
     ::_exit(0);
 }
 

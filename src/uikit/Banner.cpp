@@ -31,6 +31,7 @@ CBannerDlg::CBannerDlg(QWidget* parent, int fontHeight)
 
 void CBannerDlg::SetText(const QString& text) {
     text_->setText(text);
+    setWindowTitle(text);  // what a task list or screen reader names the box by
 }
 
 QString CBannerDlg::Text() const {

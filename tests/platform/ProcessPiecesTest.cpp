@@ -121,12 +121,13 @@ TEST(FatalSignals, WriteTheReportAndEndWithZero) {
          [] {
              std::thread worker([] {
                  ::pthread_setname_np(::pthread_self(), "worker-x");
-                 volatile int* nowhere = nullptr;
-                 *nowhere = 1;
+                 // Not null, so that the undefined-behaviour checker lets the fault happen.
+                 volatile uintptr_t where = 16;
+                 *reinterpret_cast<volatile int*>(where) = 1;
              });
              worker.join();
          },
-         {"Signal: 11 SIGSEGV", "SEGV_MAPERR", "Fault address: 0x0000000000000000", "worker-x", "Backtrace",
+         {"Signal: 11 SIGSEGV", "SEGV_MAPERR", "Fault address: 0x0000000000000010", "worker-x", "Backtrace",
           "Threads of the process", "Memory map:", "Program: crash test", "End of report"}},
         {"uncaught exception",
          [] {
