@@ -30,13 +30,14 @@ void CRHInfo::SetTeacherVersion(std::u16string version) {
     teacherVersion_ = std::move(version);
 }
 
-bool CRHInfo::ResizeFrameImage(int width, int height) {
+bool CRHInfo::ResizeFrameImage(long long width, long long height) {
     if (width < 1 || height < 1 || width > kMaxFrameSide || height > kMaxFrameSide)
         return false;
+    const QSize size(static_cast<int>(width), static_cast<int>(height));
     std::lock_guard guard(lock);
-    if (frameImage.width() == width && frameImage.height() == height)
+    if (frameImage.size() == size)
         return true;
-    QImage image(width, height, QImage::Format_RGB32);
+    QImage image(size, QImage::Format_RGB32);
     if (image.isNull())
         return false;
     image.fill(Qt::black);

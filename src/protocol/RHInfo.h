@@ -21,8 +21,9 @@ class CViewThread;
 
 struct MonitorRect {
     int left = 0, top = 0, right = 0, bottom = 0;
-    int width() const { return right - left; }
-    int height() const { return bottom - top; }
+    // Wide enough for any two 32-bit edges the podium PC may report.
+    long long width() const { return static_cast<long long>(right) - left; }
+    long long height() const { return static_cast<long long>(bottom) - top; }
     bool operator==(const MonitorRect&) const = default;
 };
 
@@ -68,7 +69,7 @@ class CRHInfo {
 
     // A black 32-bit picture of that size, unless the image already has it. Sizes outside
     // 1..kMaxFrameSide leave the image alone and give false.
-    bool ResizeFrameImage(int width, int height);
+    bool ResizeFrameImage(long long width, long long height);
     // Guarded by `lock`.
     QImage frameImage;
     mutable std::mutex lock;

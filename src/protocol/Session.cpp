@@ -3,6 +3,8 @@
 // are dispatched in SessionDispatch.cpp.
 #include "protocol/Session.h"
 
+#include <QThread>
+
 #include "app/Language.h"
 #include "app/Registry.h"
 #include "security/Crypt256.h"
@@ -23,7 +25,10 @@ QString Q(std::u16string_view text) {
 }  // namespace
 
 CSession::CSession(SessionHost& host, SessionTimings timings, QObject* parent)
-    : QObject(parent), host_(host), timings_(std::move(timings)) {
+    : QObject(parent),
+      host_(host),
+      timings_(std::move(timings)),
+      mailbox_([this](std::unique_ptr<CPacket> packet) { SendOverTransport(std::move(*packet), mode_); }) {
     for (CTCPSocket* socket : {&direct_, &loginSocket_, &relay_}) {
         socket->SetNotify(this);
         socket->SetPacketDeadline(timings_.packetDeadlineMs);
@@ -51,6 +56,7 @@ CSession::~CSession() {
 }
 
 void CSession::Start(const LoginTarget& login) {
+    Q_ASSERT(QThread::currentThread() == thread());
     login_ = login;
     method_ = kMethodDirect;
     ConnectLoginServer();
@@ -315,12 +321,11 @@ bool CSession::SendOverTransport(CPacket packet, int mode) {
 }
 
 void CSession::PostPacket(std::unique_ptr<CPacket> packet) {
-    std::shared_ptr<CPacket> owned(std::move(packet));
-    QMetaObject::invokeMethod(
-        this, [this, owned] { SendOverTransport(std::move(*owned), mode_); }, Qt::QueuedConnection);
+    mailbox_.Post(std::move(packet));
 }
 
 void CSession::OnDisplayChanged() {
+    Q_ASSERT(QThread::currentThread() == thread());
     const QSize screen = host_.PadScreenSize();
     SendText(msg::PadScreenSize(screen.width(), screen.height()));
 }
@@ -401,6 +406,7 @@ void CSession::OnShowAfterPassword() {
 // ---- Ending ----
 
 void CSession::Disconnect(std::u16string_view reason) {
+    Q_ASSERT(QThread::currentThread() == thread());
     if (ended_)
         return;
     DebugLog("session: disconnect (%s)", WideToUtf8String(reason).c_str());

@@ -20,6 +20,7 @@
 
 #include "protocol/MessageCatalogue.h"
 #include "protocol/Packet.h"
+#include "protocol/PacketMailbox.h"
 #include "protocol/RHInfo.h"
 #include "protocol/SessionHost.h"
 #include "protocol/TCPSocket.h"
@@ -63,7 +64,8 @@ class CSession : public QObject, private SocketEvents {
     // relay socket; in any other mode, or with that socket closed, the packet is dropped.
     bool SendOverTransport(CPacket packet, int mode);
     bool SendText(std::u16string text) { return SendOverTransport(CPacket(std::move(text)), mode_); }
-    // The packet hand-off from other threads: sent on the main thread in the mode current then.
+    // The packet hand-off from other threads: sent on the main thread in the mode current then. The
+    // other threads stop posting before the session is destroyed.
     void PostPacket(std::unique_ptr<CPacket> packet);
 
     // The session part of a display change: the pad's new screen size to the podium PC. The window
@@ -175,6 +177,8 @@ class CSession : public QObject, private SocketEvents {
     QTimer promptTimer_;          // 10
     QTimer showTimer_;            // 11
     QTimer passwordTimer_;        // 12
+
+    PacketMailbox mailbox_;
 };
 
 }  // namespace orvane

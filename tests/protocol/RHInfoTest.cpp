@@ -25,6 +25,10 @@ TEST(RHInfoTest, FrameImageStaysWithinBounds) {
     EXPECT_EQ(rh.frameImage.size(), QSize(1280, 720));
     EXPECT_TRUE(rh.ResizeFrameImage(8192, 4320));
     EXPECT_EQ(rh.frameImage.size(), QSize(8192, 4320));
+    // Edges at the ends of the 32-bit range give their true distance, not an overflow.
+    const MonitorRect wide{INT32_MIN, 0, INT32_MAX, 10};
+    EXPECT_EQ(wide.width(), 4294967295LL);
+    EXPECT_FALSE(rh.ResizeFrameImage(wide.width(), wide.height()));
 }
 
 }  // namespace
