@@ -9,6 +9,14 @@
 // remote-host record. Everything received on its sockets comes from the network and is untrusted.
 //
 // Thread: the main thread, except PostPacket (any thread).
+//
+// How the window drives it: make the session as a member (after the login dialog's OK, or at
+// construction) with the window as its host; Start() it with the dialog's teacher ID and login
+// server; call OnDisplayChanged() from the display-change handler after the relayout (then restart
+// screen up and send the screen settings); hand the direct socket to remote control with
+// DetachDirectSocket() and take it back with AttachDirectSocket(). The window stays hidden until the
+// session calls SetShown(true). When the session calls EndProgram() (or the window closes), end the
+// window's loop; destroy the session after the loop has returned and the other threads have ended.
 #pragma once
 
 #include <QObject>
