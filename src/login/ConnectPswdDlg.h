@@ -3,19 +3,16 @@
 // brings the dialog back with the red error line after a mismatch. GUI thread only.
 #pragma once
 
-#include <QDialog>
-#include <QPixmap>
-#include <map>
+#include "login/DialogLook.h"
 
 class QLabel;
 class QLineEdit;
-class QTimer;
 
 namespace orvane {
 
 class CImageButton;
 
-class CConnectPswdDlg : public QDialog {
+class CConnectPswdDlg : public CCaptionDialog {
   public:
     explicit CConnectPswdDlg(QWidget* parent = nullptr);
 
@@ -34,13 +31,11 @@ class CConnectPswdDlg : public QDialog {
   protected:
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     void accept() override;
     void reject() override;
 
   private:
     void Layout();
-    QPixmap& Picture(int id, const QRect& rect);
 
     QString errorText_;
     QString password_;
@@ -50,9 +45,6 @@ class CConnectPswdDlg : public QDialog {
     QLabel* error_ = nullptr;
     CImageButton* ok_ = nullptr;
     CImageButton* cancel_ = nullptr;
-    CImageButton* close_ = nullptr;
-    QTimer* topmostTimer_ = nullptr;
-    std::map<int, QPixmap> pictures_;
 };
 
 }  // namespace orvane

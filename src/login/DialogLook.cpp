@@ -2,9 +2,14 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QTimer>
+
+#include "app/Language.h"
+#include "uikit/CaptionDrag.h"
 
 #include "uikit/ImageButton.h"
 #include "uikit/Scale.h"
@@ -54,6 +59,45 @@ void PumpMessages(int ms) {
     clock.start();
     while (clock.elapsed() < ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+CCaptionDialog::CCaptionDialog(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setWindowIcon(LoadIcon(128));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    close_ = MakeDialogButton(this, 137, 137);
+    connect(close_, &QAbstractButton::clicked, this, [this] { reject(); });
+    topmostTimer_ = new QTimer(this);
+    topmostTimer_->setSingleShot(true);
+    connect(topmostTimer_, &QTimer::timeout, this, [this] { raise(); });
+    new CaptionDrag(this, [] { return Scaled(38); });
+}
+
+void CCaptionDialog::StartTopmostTimer() {
+    topmostTimer_->start(500);
+}
+
+void CCaptionDialog::StopTopmostTimer() {
+    topmostTimer_->stop();
+}
+
+void CCaptionDialog::PaintFrame(std::initializer_list<std::pair<int, QRect>> pictures) {
+    QPainter painter(this);
+    PaintDialogFrame(painter, *this);
+    for (const auto& [id, rect] : pictures) {
+        QPixmap& picture = pictures_[id];
+        if (picture.size() != rect.size())
+            picture = LoadImage(id, rect.size());
+        painter.drawPixmap(rect.topLeft(), picture);
+    }
+}
+
+void CCaptionDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);  // Escape runs reject()
 }
 
 }  // namespace orvane

@@ -3,13 +3,18 @@
 #pragma once
 
 #include <QColor>
+#include <QDialog>
 #include <QFont>
+#include <QPixmap>
 #include <QString>
+#include <initializer_list>
+#include <map>
+#include <utility>
 
-class QDialog;
 class QLabel;
 class QLineEdit;
 class QPainter;
+class QTimer;
 class QWidget;
 
 namespace orvane {
@@ -33,5 +38,30 @@ CImageButton* MakeDialogButton(QWidget* parent, int normal, int hover);
 void PaintDialogFrame(QPainter& painter, const QWidget& window);
 // Processes the GUI thread's events for `ms` milliseconds, user input included.
 void PumpMessages(int ms);
+
+// The frame of the login and password dialogs: borderless, topmost, dragged by the header band, a
+// close button (1628) that cancels, Enter that runs OK, pictures drawn at their scaled rectangles,
+// and the second raise to the top 500 ms after showing.
+class CCaptionDialog : public QDialog {
+  protected:
+    explicit CCaptionDialog(QWidget* parent);
+
+    // The close button; the subclass places it.
+    CImageButton* closeButton() const { return close_; }
+    // Starts (on showing) and stops (on closing) the timer that raises the dialog again.
+    void StartTopmostTimer();
+    void StopTopmostTimer();
+    // Client frame plus the pictures (id, scaled rectangle), each kept at its drawn size.
+    void PaintFrame(std::initializer_list<std::pair<int, QRect>> pictures);
+    // The cached pictures are dropped when the layout changes.
+    void ForgetPictures() { pictures_.clear(); }
+
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    CImageButton* close_ = nullptr;
+    QTimer* topmostTimer_ = nullptr;
+    std::map<int, QPixmap> pictures_;
+};
 
 }  // namespace orvane

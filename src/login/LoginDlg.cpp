@@ -20,11 +20,8 @@
 
 namespace orvane {
 
-CLoginDlg::CLoginDlg(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+CLoginDlg::CLoginDlg(QWidget* parent) : CCaptionDialog(parent) {
     setWindowTitle(QStringLiteral("Tavelon Orvane"));
-    setWindowIcon(LoadIcon(128));
-    setAttribute(Qt::WA_OpaquePaintEvent);
 
     title_ =
         MakeTextLine(this, Str(2700), kCaptionTextColor, UiFont(13, true), Qt::AlignLeft | Qt::AlignVCenter);
@@ -38,16 +35,9 @@ CLoginDlg::CLoginDlg(QWidget* parent)
 
     ok_ = MakeDialogButton(this, 160, 161);
     cancel_ = MakeDialogButton(this, 184, 185);
-    close_ = MakeDialogButton(this, 137, 137);
     connect(ok_, &QAbstractButton::clicked, this, [this] { OnOk(); });
     connect(cancel_, &QAbstractButton::clicked, this, [this] { reject(); });
-    connect(close_, &QAbstractButton::clicked, this, [this] { reject(); });
 
-    topmostTimer_ = new QTimer(this);
-    topmostTimer_->setSingleShot(true);
-    connect(topmostTimer_, &QTimer::timeout, this, [this] { raise(); });
-
-    new CaptionDrag(this, [] { return Scaled(38); });
     Layout();
 }
 
@@ -58,7 +48,7 @@ CImageButton* CLoginDlg::Button(int id) const {
         case 2:
             return cancel_;
         case 1628:
-            return close_;
+            return closeButton();
         default:
             return nullptr;
     }
@@ -72,8 +62,8 @@ void CLoginDlg::Layout() {
     label_->setGeometry(Scaled(21, 186, 89, 12));
     ok_->setGeometry(Scaled(220, 260, 67, 34));
     cancel_->setGeometry(Scaled(289, 260, 67, 34));
-    close_->setGeometry(Scaled(337, 0, 39, 34));
-    pictures_.clear();
+    closeButton()->setGeometry(Scaled(337, 0, 39, 34));
+    ForgetPictures();
 }
 
 int CLoginDlg::DoModal() {
@@ -88,50 +78,30 @@ void CLoginDlg::showEvent(QShowEvent* event) {
     edit_->setFocus();
     activateWindow();
     message_->clear();
-    topmostTimer_->start(500);
-}
-
-QPixmap& CLoginDlg::Picture(int id, const QRect& rect) {
-    QPixmap& picture = pictures_[id];
-    if (picture.size() != rect.size())
-        picture = LoadImage(id, rect.size());
-    return picture;
+    StartTopmostTimer();
 }
 
 void CLoginDlg::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    PaintDialogFrame(painter, *this);
-    for (const auto& [id, rect] :
-         {std::pair{163, Scaled(0, 39, 376, 89)}, std::pair{162, Scaled(104, 178, 252, 29)},
-          std::pair{164, Scaled(18, 250, 341, 2)}})
-        painter.drawPixmap(rect.topLeft(), Picture(id, rect));
+    PaintFrame(
+        {{163, Scaled(0, 39, 376, 89)}, {162, Scaled(104, 178, 252, 29)}, {164, Scaled(18, 250, 341, 2)}});
 }
 
 void CLoginDlg::keyPressEvent(QKeyEvent* event) {
-    if (busy_)
-        return;
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        OnOk();
-        return;
-    }
-    QDialog::keyPressEvent(event);  // Escape runs reject()
-}
-
-void CLoginDlg::accept() {
-    OnOk();
+    if (!busy_)
+        CCaptionDialog::keyPressEvent(event);
 }
 
 void CLoginDlg::reject() {
     if (busy_)
         return;
-    topmostTimer_->stop();
+    StopTopmostTimer();
     done(kIdCancel);
 }
 
 void CLoginDlg::OnOk() {
     if (busy_)
         return;
-    topmostTimer_->stop();
+    StopTopmostTimer();
     teacherId_ = QString::fromStdU16String(TrimTeacherId(edit_->text().toStdU16String()));
     const TeacherIdProblem problem = CheckTeacherId(teacherId_.toStdU16String());
     if (problem != TeacherIdProblem::kNone) {

@@ -3,20 +3,17 @@
 // the trimmed ID, the server address and the port. GUI thread only.
 #pragma once
 
-#include <QDialog>
-#include <QPixmap>
-
+#include "login/DialogLook.h"
 #include "login/RelayLookup.h"
 
 class QLabel;
 class QLineEdit;
-class QTimer;
 
 namespace orvane {
 
 class CImageButton;
 
-class CLoginDlg : public QDialog {
+class CLoginDlg : public CCaptionDialog {
   public:
     explicit CLoginDlg(QWidget* parent = nullptr);
 
@@ -43,13 +40,12 @@ class CLoginDlg : public QDialog {
     void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void accept() override;
+    void accept() override { OnOk(); }
     void reject() override;
 
   private:
     void Layout();
     void OnOk();
-    QPixmap& Picture(int id, const QRect& rect);
 
     QString teacherId_;
     RelayLookupFields fields_;
@@ -62,9 +58,6 @@ class CLoginDlg : public QDialog {
     QLabel* message_ = nullptr;
     CImageButton* ok_ = nullptr;
     CImageButton* cancel_ = nullptr;
-    CImageButton* close_ = nullptr;
-    QTimer* topmostTimer_ = nullptr;
-    std::map<int, QPixmap> pictures_;
     bool busy_ = false;
 };
 
