@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     for (const orvane::GifFrame& frame : gif->frames) {
         const auto piece = orvane::ParseGif(frame.file);
-        if (!piece || piece->frames.size() != 1 || piece->width != frame.width || piece->height != frame.height)
+        if (!piece || piece->frames.size() != 1 || piece->width != frame.width ||
+            piece->height != frame.height)
             std::abort();
         (void)orvane::FrameDisplayMs(frame.delay);
     }

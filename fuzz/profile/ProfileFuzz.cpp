@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string written = orvane::WriteProfileStringToBytes(bytes, u"default", u"rsport", u"10240");
     // A write never loses the bytes it did not touch: the file can only grow or change one line.
     if (orvane::ReadProfileStringFromBytes(written, u"default", u"rsport", u"") != u"10240" &&
-        bytes.find('\0') == std::string::npos && bytes.size() > 0 && bytes[0] != '\xFE' && bytes[0] != '\xFF') {
+        bytes.find('\0') == std::string::npos && bytes.size() > 0 && bytes[0] != '\xFE' &&
+        bytes[0] != '\xFF') {
         // Byte-encoded files always read back what was written.
         __builtin_trap();
     }

@@ -175,13 +175,13 @@ void COrvaneDlg::CreateButtons() {
     title_->setStyleSheet(
         QStringLiteral("QLabel { color: %1; background: transparent; }").arg(kCaptionTextColor.name()));
     title_->setAttribute(Qt::WA_TransparentForMouseEvents);
-    for (const ButtonSpec& spec : kButtons) {
+    for (const ButtonSpec& entry : kButtons) {
         auto* button = new CImageButton(this);
-        button->setObjectName(QString::number(spec.id));
-        button->SetCheckStyle(spec.checkStyle);
+        button->setObjectName(QString::number(entry.id));
+        button->SetCheckStyle(entry.checkStyle);
         button->setFocusPolicy(Qt::NoFocus);
-        connect(button, &QAbstractButton::clicked, this, [this, id = spec.id] { OnCommand(id); });
-        buttons_[spec.id] = button;
+        connect(button, &QAbstractButton::clicked, this, [this, id = entry.id] { OnCommand(id); });
+        buttons_[entry.id] = button;
     }
     buttons_[1630]->hide();
 }
@@ -190,12 +190,12 @@ void COrvaneDlg::PlaceButtons() {
     setFixedSize(Scaled(kMainWidth, kMainHeight));
     title_->setFont(UiFont(12, true));
     title_->setGeometry(Scaled(6, 12, 159, 14));
-    for (const ButtonSpec& spec : kButtons) {
-        CImageButton* button = buttons_[spec.id];
-        button->setGeometry(Scaled(spec.x, spec.y, spec.width, spec.height));
-        button->SetBitmaps(spec.normal, spec.hover, spec.disabled, spec.checked);
-        if (spec.tooltip)
-            button->SetTooltip(Str(spec.tooltip));
+    for (const ButtonSpec& entry : kButtons) {
+        CImageButton* button = buttons_[entry.id];
+        button->setGeometry(Scaled(entry.x, entry.y, entry.width, entry.height));
+        button->SetBitmaps(entry.normal, entry.hover, entry.disabled, entry.checked);
+        if (entry.tooltip)
+            button->SetTooltip(Str(entry.tooltip));
     }
     background_ = QPixmap();
 }

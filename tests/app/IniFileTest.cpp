@@ -23,18 +23,19 @@ TEST(DetectTextEncoding, ClassifiesByMarkAndContent) {
     const Case cases[] = {
         {"\xFF\xFE[\0", 3},
         {"\xEF\xBB\xBF[default]", 2},
-        {"[default]\nrsip=\xEC\x84\xA0", 2},                 // UTF-8 Korean, no mark
-        {"[default]\nrsip=\xBC\xB1", 1},                     // CP949 Korean
-        {"[default]\n", 1},                                  // pure ASCII
+        {"[default]\nrsip=\xEC\x84\xA0", 2},  // UTF-8 Korean, no mark
+        {"[default]\nrsip=\xBC\xB1", 1},      // CP949 Korean
+        {"[default]\n", 1},                   // pure ASCII
         {"a", 1},
         {"", 1},
-        {std::string("[\0d\0\r\0\n\0", 8), 2},              // UTF-16LE without mark
-        {std::string("\0[\0d\0\r\0\n", 8), 2},              // UTF-16BE without mark
-        {std::string("\r\0\0\n", 4), 1},                    // both kinds
-        {"ok\xE2\x82", 1},                                  // cut-off sequence, nothing multi-byte before
-        {"\xEC\x84\xA0ok\xE2\x82", 2},                      // cut-off after a good sequence
+        {std::string("[\0d\0\r\0\n\0", 8), 2},  // UTF-16LE without mark
+        {std::string("\0[\0d\0\r\0\n", 8), 2},  // UTF-16BE without mark
+        {std::string("\r\0\0\n", 4), 1},        // both kinds
+        {"ok\xE2\x82", 1},                      // cut-off sequence, nothing multi-byte before
+        {"\xEC\x84\xA0ok\xE2\x82", 2},          // cut-off after a good sequence
     };
-    for (const auto& c : cases) EXPECT_EQ(DetectTextEncodingOfBytes(c.bytes), c.expected) << c.bytes;
+    for (const auto& c : cases)
+        EXPECT_EQ(DetectTextEncodingOfBytes(c.bytes), c.expected) << c.bytes;
     EXPECT_EQ(DetectTextEncoding("/nonexistent/file.ini"), -1);
 }
 
@@ -48,8 +49,10 @@ TEST(MakeDatedBackup, TakesTheFirstFreeNumber) {
     EXPECT_EQ(ReadFileBytes(dir / "config_2024051701.ini"), "taken");
 
     WriteFileBytes(path, "y");
-    for (int nn = 3; nn <= 9; ++nn) WriteFileBytes(dir / ("config_202405170" + std::to_string(nn) + ".ini"), "t");
-    for (int nn = 10; nn <= 99; ++nn) WriteFileBytes(dir / ("config_20240517" + std::to_string(nn) + ".ini"), "t");
+    for (int nn = 3; nn <= 9; ++nn)
+        WriteFileBytes(dir / ("config_202405170" + std::to_string(nn) + ".ini"), "t");
+    for (int nn = 10; nn <= 99; ++nn)
+        WriteFileBytes(dir / ("config_20240517" + std::to_string(nn) + ".ini"), "t");
     EXPECT_EQ(MakeDatedBackup(path, "20240517", nullptr), "");
     EXPECT_EQ(ReadFileBytes(path), "y");
 }

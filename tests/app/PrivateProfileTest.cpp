@@ -11,7 +11,8 @@ using testing_support::Utf16Le;
 
 TEST(ProfileRead, FollowsTheSystemReaderRules) {
     const std::string file = Utf16Le(
-        u"; comment\r\n[Other]\r\nrsip=9.9.9.9\r\n[ DEFAULT ]\r\n  RsIp =  10.0.0.5  \r\nname=\"quoted value\"\r\n"
+        u"; comment\r\n[Other]\r\nrsip=9.9.9.9\r\n[ DEFAULT ]\r\n  RsIp =  10.0.0.5  \r\nname=\"quoted "
+        u"value\"\r\n"
         u"korean=선생님\r\nempty=\r\n[default]\r\nrsip=second section is ignored\r\n");
     struct Case {
         std::u16string section, key, fallback, expected;
@@ -39,12 +40,12 @@ TEST(ProfileRead, CutsLongValuesToTheBuffer) {
 
 TEST(ProfileRead, SurvivesBrokenFiles) {
     const std::string cases[] = {
-        std::string("\xFF\xFE[\0d\0", 6),                    // truncated UTF-16
-        Utf16Le(u"[default]\nk=v") + "\x01",                 // odd length
-        Utf16Le(u"[default]\r\nk=\xD800\r\n"),              // lone surrogate
-        std::string("\x00\x01\x02\xFF\xFE\x80\x81", 7),     // binary
+        std::string("\xFF\xFE[\0d\0", 6),                // truncated UTF-16
+        Utf16Le(u"[default]\nk=v") + "\x01",             // odd length
+        Utf16Le(u"[default]\r\nk=\xD800\r\n"),           // lone surrogate
+        std::string("\x00\x01\x02\xFF\xFE\x80\x81", 7),  // binary
         "k=v\nno section at all\n",
-        std::string(1 << 20, 'a'),                          // one 1 MB line
+        std::string(1 << 20, 'a'),  // one 1 MB line
     };
     for (const auto& bytes : cases) {
         const std::u16string value = ReadProfileStringFromBytes(bytes, u"default", u"absent", u"dflt");
@@ -53,7 +54,8 @@ TEST(ProfileRead, SurvivesBrokenFiles) {
 }
 
 TEST(ProfileWrite, ReplacesOneKeyAndKeepsEveryOtherByte) {
-    const std::string original = Utf16Le(u"[default]\r\nrsip=1.1.1.1\r\n; note\r\nrsport=10240\r\n\r\n[x]\nk=v\n");
+    const std::string original =
+        Utf16Le(u"[default]\r\nrsip=1.1.1.1\r\n; note\r\nrsport=10240\r\n\r\n[x]\nk=v\n");
     const std::string updated = WriteProfileStringToBytes(original, u"DEFAULT", u"rsip", u"2.2.2.2");
     EXPECT_EQ(updated, Utf16Le(u"[default]\r\nrsip=2.2.2.2\r\n; note\r\nrsport=10240\r\n\r\n[x]\nk=v\n"));
 

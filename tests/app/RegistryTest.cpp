@@ -7,7 +7,7 @@ namespace orvane {
 namespace {
 
 class RegistryTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetRegistryRootFolder(dir_.path() + "/TavelonLogin");
         SetRegistryProgramName("TavelonOrvane");
@@ -23,8 +23,9 @@ TEST_F(RegistryTest, ValuesRoundTripInTheProgramsFile) {
     EXPECT_EQ(ProfileReadString(u"config", u"teacherid", u""), u"선생님01");
     EXPECT_EQ(ProfileReadInt(u"config", u"notetool_color", 0), 58880);
     EXPECT_EQ(ProfileReadInt(u"config", u"teacherid", 7), 7);  // not a number
-    EXPECT_TRUE(testing_support::ReadFileBytes(dir_.path() + "/TavelonLogin/TavelonOrvane.conf").find("[config]") !=
-                std::string::npos);
+    EXPECT_TRUE(
+        testing_support::ReadFileBytes(dir_.path() + "/TavelonLogin/TavelonOrvane.conf").find("[config]") !=
+        std::string::npos);
 }
 
 TEST_F(RegistryTest, NoteToolValuesAcceptOnlyTheirSets) {

@@ -215,7 +215,7 @@ TEST(HttpClient, SelfSignedHttpsSucceedsAfterOneRelaxedResend) {
 TEST(HttpClient, OnlyAnUntrustedCertificateIsRetried) {
     struct Case {
         const char* name;
-        test::CertificateSpec spec;
+        test::CertificateSpec wanted;
         bool trustIt;
         int result;
         int connections;
@@ -237,7 +237,7 @@ TEST(HttpClient, OnlyAnUntrustedCertificateIsRetried) {
     for (const auto& c : cases) {
         TestHttpServer server(
             TestHttpServer::Transport::kTls, [](const TestHttpRequest&) { return MakeReply(200, "ok"); },
-            test::MakeSelfSignedCertificate(c.spec));
+            test::MakeSelfSignedCertificate(c.wanted));
         HttpOptions options = ShortOptions();
         if (c.trustIt)
             options.caCertificatesPem = server.certificate().certificatePem;

@@ -13,10 +13,11 @@
 namespace orvane::testing_support {
 
 class TempFolder {
-public:
+  public:
     TempFolder() {
         static std::atomic<int> counter{0};
-        path_ = ::testing::TempDir() + "orvane_" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
+        path_ =
+            ::testing::TempDir() + "orvane_" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
         std::filesystem::remove_all(path_);
         std::filesystem::create_directories(path_);
     }
@@ -27,7 +28,7 @@ public:
     const std::string& path() const { return path_; }
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
-private:
+  private:
     std::string path_;
 };
 
@@ -37,13 +38,15 @@ inline std::string ReadFileBytes(const std::string& path) {
 }
 
 inline void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 // UTF-16LE bytes of a text, with the FF FE mark when asked.
 inline std::string Utf16Le(std::u16string_view text, bool mark = true) {
     std::string out = mark ? std::string("\xFF\xFE") : std::string();
-    for (char16_t ch : text) out += static_cast<char>(ch & 0xFF), out += static_cast<char>(ch >> 8);
+    for (char16_t ch : text)
+        out += static_cast<char>(ch & 0xFF), out += static_cast<char>(ch >> 8);
     return out;
 }
 

@@ -46,7 +46,7 @@ void AddExtension(X509* cert, int nid, const std::string& value) {
 
 }  // namespace
 
-TestCertificate MakeSelfSignedCertificate(const CertificateSpec& spec) {
+TestCertificate MakeSelfSignedCertificate(const CertificateSpec& wanted) {
     std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> key(EVP_EC_gen("P-256"), EVP_PKEY_free);
     Check(key != nullptr, "key generation");
     std::unique_ptr<X509, decltype(&X509_free)> cert(X509_new(), X509_free);
@@ -57,21 +57,21 @@ TestCertificate MakeSelfSignedCertificate(const CertificateSpec& spec) {
     serial[0] &= 0x7F;
     std::unique_ptr<BIGNUM, decltype(&BN_free)> bn(BN_bin2bn(serial, sizeof serial, nullptr), BN_free);
     Check(bn && BN_to_ASN1_INTEGER(bn.get(), X509_get_serialNumber(cert.get())), "serial");
-    X509_gmtime_adj(X509_getm_notBefore(cert.get()), spec.validFrom);
-    X509_gmtime_adj(X509_getm_notAfter(cert.get()), spec.validUntil);
+    X509_gmtime_adj(X509_getm_notBefore(cert.get()), wanted.validFrom);
+    X509_gmtime_adj(X509_getm_notAfter(cert.get()), wanted.validUntil);
     X509_NAME* name = X509_get_subject_name(cert.get());
     Check(X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8,
-                                     reinterpret_cast<const unsigned char*>(spec.commonName.c_str()), -1, -1,
-                                     0) == 1,
+                                     reinterpret_cast<const unsigned char*>(wanted.commonName.c_str()), -1,
+                                     -1, 0) == 1,
           "subject");
     X509_set_issuer_name(cert.get(), name);
     Check(X509_set_pubkey(cert.get(), key.get()) == 1, "public key");
     AddExtension(cert.get(), NID_basic_constraints, "critical,CA:TRUE");
     AddExtension(cert.get(), NID_subject_key_identifier, "hash");
     std::string alt;
-    for (const auto& ip : spec.ipAddresses)
+    for (const auto& ip : wanted.ipAddresses)
         alt += (alt.empty() ? "" : ",") + std::string("IP:") + ip;
-    for (const auto& dns : spec.dnsNames)
+    for (const auto& dns : wanted.dnsNames)
         alt += (alt.empty() ? "" : ",") + std::string("DNS:") + dns;
     if (!alt.empty())
         AddExtension(cert.get(), NID_subject_alt_name, alt);

@@ -23,6 +23,6 @@ struct TestCertificate {
 
 // A P-256 key and a self-signed certificate (CA:TRUE, SHA-256) as PEM texts. Aborts the test program
 // when OpenSSL fails: nothing sensible can follow.
-TestCertificate MakeSelfSignedCertificate(const CertificateSpec& spec = {});
+TestCertificate MakeSelfSignedCertificate(const CertificateSpec& wanted = {});
 
 }  // namespace orvane::test
