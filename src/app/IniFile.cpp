@@ -139,7 +139,7 @@ std::string MakeDatedBackup(const std::string& path, const std::string& date,
     const std::string stem = hasExt ? path.substr(0, dot) : path;
     const std::string ext = hasExt ? path.substr(dot) : std::string();
     for (int nn = 1; nn <= 99; ++nn) {
-        char number[8];
+        char number[16];
         std::snprintf(number, sizeof number, "%02d", nn);
         const std::string candidate = stem + "_" + date + number + ext;
         if (FileExists(candidate))
