@@ -32,12 +32,13 @@ function(orvane_library name)
   target_link_libraries(${name} PUBLIC orvane_options ${ARG_PUBLIC_LIBS} PRIVATE ${ARG_PRIVATE_LIBS})
 endfunction()
 
-# orvane_test(<name> SOURCES ... LIBS ... [GUI] [LABELS ...] [TIMEOUT s])
+# orvane_test(<name> SOURCES ... LIBS ... [GUI] [SERIAL] [LABELS ...] [TIMEOUT s])
 # A GoogleTest program registered with CTest (each test case becomes a CTest test). GUI tests get a
 # main that creates a QApplication first; they need an X display (the test command provides one).
-# Tests are listed when ctest runs, so listing never needs a display at build time.
+# Tests are listed when ctest runs, so listing never needs a display at build time. SERIAL tests run alone
+# (they click on the shared X display, where another test's window could be in the way).
 function(orvane_test name)
-  cmake_parse_arguments(ARG "GUI" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "GUI;SERIAL" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   if(ARG_GUI)
@@ -50,8 +51,12 @@ function(orvane_test name)
     set(ARG_TIMEOUT 120)
   endif()
   include(GoogleTest)
+  set(serial FALSE)
+  if(ARG_SERIAL)
+    set(serial TRUE)
+  endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 DISCOVERY_MODE PRE_TEST
-                       PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "${ARG_LABELS}")
+                       PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "${ARG_LABELS}" RUN_SERIAL ${serial})
 endfunction()
 
 # orvane_fuzz(<name> SOURCE <file> LIBS ... CORPUS <dir>)

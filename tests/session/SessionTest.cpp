@@ -183,6 +183,8 @@ TEST_F(SessionTest, RightPasswordShowsTheWindowAgain) {
     host_.passwords = {{Answer::kOk, "1234"}};
     StartSession(Timings());
     ASSERT_TRUE(WaitForReceived("podium", "[RC00023]1"));
+    // The showing runs from its own timer, which may fire after the podium PC got the settings.
+    ASSERT_TRUE(RunEventsUntil([&] { return host_.WithPrefix("shown:").size() >= 3; }));
     // Shown on acceptance, hidden for the prompt, shown again once the password was right.
     EXPECT_EQ(host_.WithPrefix("shown:"), (std::vector<std::string>{"1", "0", "1"}));
     EXPECT_EQ(host_.WithPrefix("password:"), std::vector<std::string>{""});
@@ -197,7 +199,7 @@ TEST_F(SessionTest, WrongPasswordAsksAgainWithTheRedLine) {
     ASSERT_TRUE(WaitForReceived("podium", "[RC00023]1"));
     EXPECT_EQ(host_.WithPrefix("password:"),
               (std::vector<std::string>{"", "※ 비밀번호가 일치하지 않습니다"}));
-    EXPECT_TRUE(host_.shown);
+    EXPECT_TRUE(RunEventsUntil([&] { return host_.shown; }));
     std::vector<bool> verdicts;
     for (const QJsonObject& r : sim_->Log())
         if (r["what"].toString() == "password")
