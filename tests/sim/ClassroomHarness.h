@@ -128,10 +128,13 @@ class SimProcess {
         return exited_ && WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
     }
 
-    // Every record of the log so far, in order.
+    // Every record of the log so far, in order. The classroom may be writing while this reads, so a
+    // last line without its line end is left for the next read.
     std::vector<QJsonObject> Log() const {
         std::vector<QJsonObject> records;
-        std::istringstream in(ReadFileBytes(logPath_));
+        std::string bytes = ReadFileBytes(logPath_);
+        bytes.erase(bytes.rfind('\n') == std::string::npos ? 0 : bytes.rfind('\n') + 1);
+        std::istringstream in(bytes);
         std::string line;
         while (std::getline(in, line)) {
             const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(line));
