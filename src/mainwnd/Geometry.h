@@ -12,13 +12,9 @@ struct Rect {
     bool operator==(const Rect&) const = default;
 };
 
-// The automatic scale of the primary screen: either side above 3000 gives 2.0, above 2000 gives 1.4,
-// otherwise 1.0. A configured value (config.ini scalefactor) that parses as a non-zero number wins.
-double ChooseScaleFactor(int screenWidth, int screenHeight, const std::u16string& configured);
-
-// A design number times the scale, rounded down.
-int Scaled(int designValue, double scale);
-Rect Scaled(const Rect& design, double scale);
+// The display scale: `automatic` (from the primary screen's size) unless config.ini's scalefactor
+// parses as a usable non-zero number.
+double ConfiguredScaleFactor(double automatic, const std::u16string& configured);
 
 // Main window design sizes.
 inline constexpr int kMainWidth = 173;

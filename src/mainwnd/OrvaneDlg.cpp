@@ -131,7 +131,7 @@ bool COrvaneDlg::Initialise() {
     const QRect screen = PrimaryScreen();
     const std::u16string configured = ConfigIni().GetString(u"default", u"scalefactor", u"");
     ConfigIni().GetString(u"default", u"frconnect", u"0");
-    g_scaleFactor = ChooseScaleFactor(screen.width(), screen.height(), configured);
+    g_scaleFactor = ConfiguredScaleFactor(ScaleForScreen(screen.width(), screen.height()), configured);
 
     CreateButtons();
     new CaptionDrag(this, [this] { return compact_ ? 0 : Scaled(kHeaderBand); });

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "mainwnd/Geometry.h"
+#include "uikit/Scale.h"
 
 namespace orvane {
 namespace {
@@ -18,9 +19,9 @@ TEST(ScaleFactor, FollowsTheScreenAndTheConfiguredValue) {
         {2560, 1440, u"-2", 242, 390},  {1920, 1080, u"1e9", 173, 279},
     };
     for (const auto& c : cases) {
-        const double scale = ChooseScaleFactor(c.w, c.h, c.configured);
-        EXPECT_EQ(Scaled(kMainWidth, scale), c.width) << c.w << "x" << c.h;
-        EXPECT_EQ(Scaled(kMainHeight, scale), c.height) << c.w << "x" << c.h;
+        g_scaleFactor = ConfiguredScaleFactor(ScaleForScreen(c.w, c.h), c.configured);
+        EXPECT_EQ(Scaled(kMainWidth), c.width) << c.w << "x" << c.h;
+        EXPECT_EQ(Scaled(kMainHeight), c.height) << c.w << "x" << c.h;
     }
 }
 
